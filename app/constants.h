@@ -21,6 +21,10 @@ inline constexpr char kRankServicePath[] = "/rank/rank.php";
 inline constexpr char kCaptionPrefix[] = "【Zantorel】英雄联盟隐藏分查询 ";
 inline constexpr int kVisualStyleScheme = 2;
 
+// Start-up failures.
+inline constexpr char kOutOfMemory[] = "内存不足，程序无法继续运行。";
+inline constexpr char kWindowNotCreated[] = "无法创建程序窗口。";
+
 // Messages of the link buttons.
 inline constexpr char kWiseChoice[] = "明智之选！";
 inline constexpr char kSlogan[] = "只做有质量的教程和软件。只分享有取有意义的文章！";
