@@ -14,35 +14,9 @@
 #include <new>
 #include <random>
 
+#include "bench/heap_meter.h"
 #include "text/charset.h"
 
-// --- Heap accounting ----------------------------------------------------------
-
-namespace {
-std::size_t liveBytes = 0;
-std::size_t peakBytes = 0;
-constexpr std::size_t kHeader = 16;
-}  // namespace
-
-void* operator new(std::size_t size) {
-  auto* block = static_cast<char*>(std::malloc(size + kHeader));
-  if (block == nullptr) throw std::bad_alloc();
-  std::memcpy(block, &size, sizeof size);
-  liveBytes += size;
-  if (liveBytes > peakBytes) peakBytes = liveBytes;
-  return block + kHeader;
-}
-
-void operator delete(void* pointer) noexcept {
-  if (pointer == nullptr) return;
-  char* block = static_cast<char*>(pointer) - kHeader;
-  std::size_t size;
-  std::memcpy(&size, block, sizeof size);
-  liveBytes -= size;
-  std::free(block);
-}
-
-void operator delete(void* pointer, std::size_t) noexcept { operator delete(pointer); }
 
 namespace {
 
@@ -86,7 +60,7 @@ const ByteString& Utf8Text() {
 
 void Finish(benchmark::State& state, const ByteString& input) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(input.size()));
-  state.counters["peak_heap_x"] = static_cast<double>(peakBytes) / static_cast<double>(input.size());
+  state.counters["peak_heap_x"] = static_cast<double>(heap_meter::PeakBytes()) / static_cast<double>(input.size());
   state.counters["input_MiB"] = static_cast<double>(input.size()) / (1 << 20);
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
@@ -109,7 +83,7 @@ ByteString RawConversion(const ByteString& input) {
 void BM_RawIconv(benchmark::State& state) {
   const ByteString& input = Utf8Text();
   iconv_t cd = iconv_open("CP936", "UTF-8");
-  peakBytes = liveBytes;
+  heap_meter::ResetPeak();
   for (auto _ : state) {
     // A fresh buffer of the input's size, as the conversion makes one.
     auto* output = static_cast<char*>(std::malloc(input.size()));
@@ -128,7 +102,7 @@ void BM_RawIconv(benchmark::State& state) {
 void BM_ConvertCharset(benchmark::State& state) {
   const ByteString& input = Utf8Text();
   if (ConvertCharset(input) != RawConversion(input)) state.SkipWithError("output differs from iconv's");
-  peakBytes = liveBytes;
+  heap_meter::ResetPeak();
   for (auto _ : state) {
     ByteString output = ConvertCharset(input);
     benchmark::DoNotOptimize(output.data());

@@ -14,35 +14,9 @@
 #include <random>
 #include <string>
 
+#include "bench/heap_meter.h"
 #include "text/text.h"
 
-// --- Heap accounting ----------------------------------------------------------
-
-namespace {
-std::size_t liveBytes = 0;
-std::size_t peakBytes = 0;
-constexpr std::size_t kHeader = 16;
-}  // namespace
-
-void* operator new(std::size_t size) {
-  auto* block = static_cast<char*>(std::malloc(size + kHeader));
-  if (block == nullptr) throw std::bad_alloc();
-  std::memcpy(block, &size, sizeof size);
-  liveBytes += size;
-  if (liveBytes > peakBytes) peakBytes = liveBytes;
-  return block + kHeader;
-}
-
-void operator delete(void* pointer) noexcept {
-  if (pointer == nullptr) return;
-  char* block = static_cast<char*>(pointer) - kHeader;
-  std::size_t size;
-  std::memcpy(&size, block, sizeof size);
-  liveBytes -= size;
-  std::free(block);
-}
-
-void operator delete(void* pointer, std::size_t) noexcept { operator delete(pointer); }
 
 namespace {
 
@@ -91,7 +65,7 @@ const Text kHit = "英雄联盟隐藏分";
 
 void Finish(benchmark::State& state, std::size_t base) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(kSize));
-  state.counters["peak_heap_x"] = static_cast<double>(peakBytes - base) / static_cast<double>(kSize);
+  state.counters["peak_heap_x"] = static_cast<double>(heap_meter::PeakBytes() - base) / static_cast<double>(kSize);
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   state.counters["maxrss_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
@@ -99,8 +73,7 @@ void Finish(benchmark::State& state, std::size_t base) {
 
 template <typename Operation>
 void Run(benchmark::State& state, const Text& text, Operation operation) {
-  const std::size_t base = liveBytes;
-  peakBytes = liveBytes;
+  const std::size_t base = heap_meter::ResetPeak();
   for (auto _ : state) benchmark::DoNotOptimize(operation(text));
   Finish(state, base);
 }

@@ -16,38 +16,8 @@
 #include <new>
 #include <string>
 
+#include "bench/heap_meter.h"
 #include "web/web_access.h"
-
-namespace {
-
-// --- Heap accounting: every operator new counts against the live total. ---
-std::atomic<std::size_t> liveBytes{0};
-std::atomic<std::size_t> peakBytes{0};
-
-void Count(void* pointer) {
-  if (pointer == nullptr) return;
-  std::size_t now = liveBytes += malloc_usable_size(pointer);
-  std::size_t peak = peakBytes.load();
-  while (now > peak && !peakBytes.compare_exchange_weak(peak, now)) {
-  }
-}
-
-// Out of line, so the compiler does not pair the free with a new expression.
-[[gnu::noinline]] void UncountAndFree(void* pointer) {
-  if (pointer != nullptr) liveBytes -= malloc_usable_size(pointer);
-  std::free(pointer);
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  void* pointer = std::malloc(size != 0 ? size : 1);
-  if (pointer == nullptr) throw std::bad_alloc();
-  Count(pointer);
-  return pointer;
-}
-void operator delete(void* pointer) noexcept { UncountAndFree(pointer); }
-void operator delete(void* pointer, std::size_t) noexcept { operator delete(pointer); }
 
 namespace {
 
@@ -102,10 +72,9 @@ void BM_WebAccess64MiB(benchmark::State& state) {
   const Text url = TheServer().BigUrl();
   double worstPeak = 0;
   for (auto _ : state) {
-    std::size_t before = liveBytes.load();
-    peakBytes = before;
+    const std::size_t before = heap_meter::ResetPeak();
     Text body = WebAccess(url);
-    double peak = static_cast<double>(peakBytes.load() - before) / kBodySize;
+    double peak = static_cast<double>(heap_meter::PeakBytes() - before) / kBodySize;
     if (peak > worstPeak) worstPeak = peak;
     if (body.size() != kBodySize) return state.SkipWithError("short body");
     benchmark::DoNotOptimize(body.data());
