@@ -3,8 +3,8 @@
 // set beside FindText both with and without ignoreCase.
 #include <benchmark/benchmark.h>
 
-#include <random>
 
+#include "bench/gbk_text.h"
 #include "text/extract.h"
 
 namespace {
@@ -15,24 +15,10 @@ const Text kLeftPlain = "<td class=\"tier\">";
 const Text kRight = "</td>";
 const Text kValue = "钻石 I";
 
-// Two-byte characters with short ASCII runs, and one table cell 4 KiB before the end.
+// GBK-like text with one table cell 4 KiB before the end.
 const Text& Haystack() {
   static const Text text = [] {
-    std::mt19937 random(1);
-    Text t;
-    t.reserve(kSize + 64);
-    const char ascii[] = "abcdefghijklmnopqrstuvwxyz0123456789 ,.";
-    while (t.size() < kSize - 4096) {
-      if (random() % 8 == 0) {
-        for (unsigned n = 1 + random() % 16; n > 0; --n) t += ascii[random() % (sizeof ascii - 1)];
-      } else {
-        for (unsigned n = 1 + random() % 12; n > 0; --n) {
-          t += static_cast<char>(0xB0 + random() % 0x28);
-          t += static_cast<char>(0xA1 + random() % 0x5E);
-        }
-      }
-    }
-    t.resize(kSize - 4096);
+    Text t = GbkLikeText(kSize - 4096);
     t.back() = ' ';
     t += kLeftPlain + kValue + kRight;
     while (t.size() < kSize) t += 'x';

@@ -11,9 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <random>
 #include <string>
 
+#include "bench/gbk_text.h"
 #include "bench/heap_meter.h"
 #include "text/text.h"
 
@@ -22,30 +22,8 @@ namespace {
 
 constexpr std::size_t kSize = 64u << 20;
 
-// Mostly two-byte characters (first byte 0x81-0xFE, second 0x40-0xFE), with
-// runs of ASCII letters, digits, spaces and commas between them.
 const Text& Haystack() {
-  static const Text text = [] {
-    std::mt19937 random(1);
-    Text t;
-    t.reserve(kSize + 64);
-    const char ascii[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 ,.";
-    while (t.size() < kSize) {
-      if (random() % 8 == 0) {
-        for (unsigned n = 1 + random() % 16; n > 0; --n) t += ascii[random() % (sizeof ascii - 1)];
-      } else {
-        for (unsigned n = 1 + random() % 12; n > 0; --n) {
-          t += static_cast<char>(0x81 + random() % 0x7E);
-          unsigned second = 0x40 + random() % 0xBF;
-          if (second == 0x7F) second = 0x80;
-          t += static_cast<char>(second);
-        }
-      }
-    }
-    t.resize(kSize);
-    if (static_cast<unsigned char>(t.back()) >= 0x80) t.back() = 'x';
-    return t;
-  }();
+  static const Text text = GbkLikeText(kSize);
   return text;
 }
 
